@@ -1,0 +1,2 @@
+// STUB: to be written.
+int main(int, char **) { return 0; }

@@ -1,0 +1,3 @@
+// STUB: to be written.
+#include "ms_cmdline.h"
+std::vector<std::string> ms_split_command_line(const char *) { return {}; }

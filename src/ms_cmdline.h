@@ -1,0 +1,14 @@
+// How the Microsoft C runtime splits a command line into argv. The native
+// spawn uses it to hand a child exactly what Windows would, and the tests use
+// it to read quoted arguments back.
+#ifndef MS_CMDLINE_H
+#define MS_CMDLINE_H
+
+#include <string>
+#include <vector>
+
+// The first word follows the program-name rule (a '"' only toggles quoting,
+// backslashes are literal); every later word follows the argument rules.
+std::vector<std::string> ms_split_command_line(const char *line);
+
+#endif

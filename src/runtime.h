@@ -1,0 +1,41 @@
+// The C-runtime services the locator and the launcher need beyond standard
+// C. The Windows build forwards to the real runtime (runtime_win.cpp); the
+// native development build implements the same observable behaviour
+// (runtime_posix.cpp). Everything platform-specific stays behind this seam.
+#ifndef RUNTIME_H
+#define RUNTIME_H
+
+#include <cstddef>
+
+// Mode bits as the Windows runtime reports them.
+#define RT_MODE_DIR 0x4000u
+#define RT_MODE_REG 0x8000u
+
+// _fullpath: absolute form of path in out (size bytes, NUL included), "." and
+// ".." resolved without touching the disk; null when it cannot be formed or
+// would not fit.
+char *rt_fullpath(char *out, const char *path, size_t size);
+
+// _stat64i32: 0 with the mode bits in *mode, non-zero when path has no status.
+int rt_stat_mode(const char *path, unsigned *mode);
+
+// _putenv: takes "NAME=VALUE" and keeps its own copy; an empty VALUE removes
+// the variable (removing an absent one succeeds). 0 on success.
+int rt_putenv(const char *assignment);
+
+// _spawnv(_P_WAIT, path, argv): argv is already quoted for the Windows command
+// line. Returns the child's exit status, or -1 when it could not be started.
+int rt_spawnv_wait(const char *path, const char *const *argv);
+
+// _snprintf: the count written; -1 for a text longer than size and size for a
+// text exactly as long, in both cases without a terminator.
+int rt_snprintf(char *buf, size_t size, const char *fmt, ...)
+#if defined(__GNUC__)
+    __attribute__((format(printf, 3, 4)))
+#endif
+    ;
+
+// _stricmp: ASCII case-insensitive compare.
+int rt_stricmp(const char *a, const char *b);
+
+#endif

@@ -1,0 +1,1 @@
+zud_test(quote_test quote_test.cpp)
