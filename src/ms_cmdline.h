@@ -8,7 +8,10 @@
 #include <vector>
 
 // The first word follows the program-name rule (a '"' only toggles quoting,
-// backslashes are literal); every later word follows the argument rules.
+// backslashes are literal) and is always there, empty for an empty line or
+// one that begins with a blank; every later word follows the argument rules,
+// with "" inside a quoted span read as a literal '"'. A null line gives no
+// word.
 std::vector<std::string> ms_split_command_line(const char *line);
 
 #endif

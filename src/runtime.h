@@ -12,19 +12,29 @@
 #define RT_MODE_REG 0x8000u
 
 // _fullpath: absolute form of path in out (size bytes, NUL included), "." and
-// ".." resolved without touching the disk; null when it cannot be formed or
-// would not fit.
+// ".." resolved without touching the disk; '\' and '/' both separate. The
+// empty path gives the current directory, a trailing separator stays, and a
+// path that begins with two separators is a network path. Null for a null
+// path or out, or when the result with its NUL would exceed size. The native
+// result uses '/' only; the Windows one uses '\'. (Wine's own runtime also
+// fails past 259 characters.)
 char *rt_fullpath(char *out, const char *path, size_t size);
 
-// _stat64i32: 0 with the mode bits in *mode, non-zero when path has no status.
+// _stat64i32: 0 with the mode bits in *mode, of which only
+// RT_MODE_DIR and RT_MODE_REG count; non-zero when path has no status.
 int rt_stat_mode(const char *path, unsigned *mode);
 
-// _putenv: takes "NAME=VALUE" and keeps its own copy; an empty VALUE removes
-// the variable (removing an absent one succeeds). 0 on success.
+// _putenv: takes "NAME=VALUE", split at the first '=', and keeps its own
+// copy; an empty VALUE removes the variable (removing an absent one
+// succeeds). 0 on success, -1 for a text without '=' or with an empty NAME.
 int rt_putenv(const char *assignment);
 
 // _spawnv(_P_WAIT, path, argv): argv is already quoted for the Windows command
-// line. Returns the child's exit status, or -1 when it could not be started.
+// line; the words are joined with single blanks and the child's runtime splits
+// them again. path is used as given, unquoted and without a PATH search. The
+// child inherits the environment and the standard handles (flush stdout
+// first). Returns the child's exit status, or -1 when it could not be started;
+// natively a child ended by a signal gives 128 + the signal number.
 int rt_spawnv_wait(const char *path, const char *const *argv);
 
 // _snprintf: the count written; -1 for a text longer than size and size for a
