@@ -18,39 +18,31 @@ namespace {
 
 namespace fs = std::filesystem;
 
-const char never[] = "zud-never-such-dir";
-
 TEST(FindAncestorDir, WalksUpOneCandidateAtATime) {
   struct Row {
     std::vector<std::string> layout;
-    const char *start; // below the tree's root
-    const char *name;
+    const char *start, *name; // start below the tree's root
     int32_t levels;
     bool found;
     const char *after; // below the root; "-" for the root's drive (all '/' cut)
   };
   const Row rows[] = {
-      // Found as the first, second and fourth candidate.
+      // Found as the first, second and fourth candidate; four reach a limit of 4.
       {{"x/bin/tool", "x/bin/share/"}, "x/bin/tool", "share", 6, true, "x/bin/share"},
       {{"x/bin/tool", "x/share/"}, "x/bin/tool", "share", 6, true, "x/share"},
-      {{"x/y/z/tool", "share/"}, "x/y/z/tool", "share", 6, true, "share"},
-      // The limit counts candidates: four reach it, three stop short.
       {{"x/y/z/tool", "share/"}, "x/y/z/tool", "share", 4, true, "share"},
       {{"x/y/z/tool", "share/"}, "x/y/z/tool", "share", 3, false, "x"},
       // A regular file of the name is passed over.
       {{"x/bin/tool", "x/bin/share", "x/share/"}, "x/bin/tool", "share", 6, true, "x/share"},
       {{"x/bin/tool", "x/bin/share"}, "x/bin/tool", "share", 1, false, "x/bin"},
-      // No walk at all.
       {{"x/bin/share/"}, "x/bin/tool", "share", 0, false, "x/bin/tool"},
       {{"x/bin/share/"}, "x/bin/tool", "share", -1, false, "x/bin/tool"},
       // A trailing '/' makes an empty last component.
       {{"x/bin/share/"}, "x/bin/", "share", 1, true, "x/bin/share"},
       {{"x/share/"}, "x/bin/", "share", 1, false, "x/bin"},
-      // Already there: the path itself is the first candidate.
       {{"x/share/"}, "x/share", "share", 1, true, "x/share"},
       // Up past the root until no '/' is left.
-      {{"x/tool"}, "x/tool", never, 1000, false, "-"},
-  };
+      {{"x/tool"}, "x/tool", "zud-never-such-dir", 1000, false, "-"}};
   for (const Row &row : rows) {
     TempTree tree;
     for (const std::string &entry : row.layout)
@@ -59,34 +51,14 @@ TEST(FindAncestorDir, WalksUpOneCandidateAtATime) {
     snprintf(path, sizeof path, "%s", tree.path(row.start).c_str());
     const char *got = find_ancestor_dir(path, row.name, row.levels);
     const std::string &root = tree.root();
-    const std::string after =
-        strcmp(row.after, "-") == 0 ? root.substr(0, root.find('/')) : tree.path(row.after);
     EXPECT_EQ(got, row.found ? path : nullptr) << row.start << " " << row.levels;
-    EXPECT_EQ(path, after) << row.start << " " << row.levels;
+    EXPECT_EQ(path, *row.after == '-' ? root.substr(0, root.find('/')) : tree.path(row.after));
   }
-}
-
-TEST(FindAncestorDir, RefusesBadArgumentsAndPathsWithoutSlash) {
   char path[TEV_MORL_ENTRY_MAX_PATH] = "tool.exe";
   EXPECT_EQ(find_ancestor_dir(path, "share", 6), nullptr);
-  EXPECT_STREQ(path, "tool.exe");
   EXPECT_EQ(find_ancestor_dir(path, nullptr, 6), nullptr);
   EXPECT_EQ(find_ancestor_dir(nullptr, "share", 6), nullptr);
   EXPECT_STREQ(path, "tool.exe");
-}
-
-// A directory path of exactly `length` characters below root, in components
-// short enough for any file system.
-std::string path_of_length(const std::string &root, size_t length) {
-  std::string path = root;
-  while (path.size() < length) {
-    const size_t remaining = length - path.size();
-    size_t chunk = remaining - 1 > 200 ? 200 : remaining - 1;
-    if (remaining - 1 - chunk == 1) // never leave room for a bare '/'
-      --chunk;
-    path += "/" + std::string(chunk, 'd');
-  }
-  return path;
 }
 
 // A candidate that fills the 4096-byte buffer with its NUL is tested; one
@@ -95,62 +67,43 @@ TEST(FindAncestorDir, CandidateBoundary) {
 #ifdef _WIN32
   GTEST_SKIP() << "wine's file system takes no path this long";
 #endif
-  struct Row {
-    size_t candidate_length; // without the NUL
-    bool found;
-  };
-  const Row rows[] = {{TEV_MORL_ENTRY_MAX_PATH - 1, true}, {TEV_MORL_ENTRY_MAX_PATH, false}};
-  for (const Row &row : rows) {
+  for (const size_t candidate : {TEV_MORL_ENTRY_MAX_PATH - 1, TEV_MORL_ENTRY_MAX_PATH}) {
     TempTree tree;
-    const std::string dir = path_of_length(tree.root(), row.candidate_length - strlen("/share"));
-    ASSERT_EQ(dir.size() + strlen("/share"), row.candidate_length);
-    if (row.found)
+    // Components of at most 200 characters, none empty, up to the length.
+    std::string dir = tree.root();
+    for (size_t left; (left = candidate - strlen("/share") - dir.size()) > 0;)
+      dir += "/" + std::string(left <= 201 ? left - 1 : left == 202 ? 199 : 200, 'd');
+    const bool found = candidate < TEV_MORL_ENTRY_MAX_PATH;
+    if (found)
       fs::create_directories(dir + "/share");
-    const std::string start = dir + "/tool";
     char path[TEV_MORL_ENTRY_MAX_PATH];
-    ASSERT_LT(start.size(), sizeof path);
-    memcpy(path, start.c_str(), start.size() + 1);
-    const char *got = find_ancestor_dir(path, "share", 6);
-    EXPECT_EQ(got != nullptr, row.found) << row.candidate_length;
-    EXPECT_EQ(path, row.found ? dir + "/share" : start) << row.candidate_length;
+    snprintf(path, sizeof path, "%s/tool", dir.c_str());
+    EXPECT_EQ(find_ancestor_dir(path, "share", 6) != nullptr, found) << candidate;
+    EXPECT_EQ(path, dir + (found ? "/share" : "/tool")) << candidate;
   }
 }
 
-TEST(FileTests, ClassifyByKind) {
+TEST(FileTests, ClassifyByKindAndFixedSettings) {
   TempTree tree;
-  tree.lay_out({"dir/", "file"});
-  struct Row {
-    std::string path;
-    int32_t dir, reg;
-  };
-  std::vector<Row> rows = {
-      {tree.path("dir"), 1, 0},
-      {tree.path("file"), 0, 1},
-      {tree.path("missing"), 0, 0},
-      {tree.path("file/below"), 0, 0},
-  };
+  tree.lay_out({"dir/", "dir/file"});
+  // 1 a directory, 2 a regular file, 0 neither.
+  std::vector<std::pair<std::string, int>> rows = {
+      {"dir", 1}, {"dir/file", 2}, {"dir\\file", 2}, {"missing", 0}, {"dir/file/below", 0}};
 #ifndef _WIN32
+  // Links are followed; a pipe is of neither kind.
   ASSERT_EQ(mkfifo(tree.path("fifo").c_str(), 0600), 0);
-  fs::create_symlink(tree.path("file"), tree.path("link"));
-  rows.push_back({tree.path("fifo"), 0, 0});
-  rows.push_back({tree.path("link"), 0, 1});
+  fs::create_directory_symlink(tree.path("dir"), tree.path("link"));
+  rows.insert(rows.end(), {{"fifo", 0}, {"link", 1}});
 #endif
-  for (const Row &row : rows) {
-    EXPECT_EQ(is_directory(row.path.c_str()), row.dir) << row.path;
-    EXPECT_EQ(is_regular_file(row.path.c_str()), row.reg) << row.path;
+  for (const auto &[rel, kind] : rows) {
+    EXPECT_EQ(is_directory(tree.path(rel).c_str()), kind == 1) << rel;
+    EXPECT_EQ(is_regular_file(tree.path(rel).c_str()), kind == 2) << rel;
   }
-  EXPECT_EQ(is_directory(nullptr), 0);
-  EXPECT_EQ(is_regular_file(nullptr), 0);
-}
+  EXPECT_EQ(is_directory(nullptr) + is_regular_file(nullptr), 0);
 
-TEST(PlatformAndDebugLevel, FixedNameAndAOneWayCounter) {
   EXPECT_STREQ(get_platform_name(), "windows64");
-  EXPECT_EQ(get_platform_name(), get_platform_name());
-  EXPECT_EQ(get_debug_level(), 0);
-  increase_debug_level();
-  EXPECT_EQ(get_debug_level(), 1);
-  increase_debug_level();
-  EXPECT_EQ(get_debug_level(), 2);
+  for (int32_t level = 0; level < 3; increase_debug_level())
+    EXPECT_EQ(get_debug_level(), level++);
 }
 
 } // namespace

@@ -8,6 +8,7 @@
 #include <fstream>
 #include <iostream>
 #include <iterator>
+#include <memory>
 #include <stdexcept>
 
 #include <fcntl.h>
@@ -41,37 +42,55 @@ static std::string capture_file_name() {
       .string();
 }
 
-int spawn_capture(const char *path, const char *const *quoted_argv, std::string *out) {
-  const std::string name = capture_file_name();
-  const int file = cap_open(name.c_str());
-  if (file < 0)
-    throw std::runtime_error("cannot create " + name);
+// Points descriptor fd at a new temporary file for the child; the file's
+// bytes end up in *text when restore() runs.
+struct Redirect {
+  int fd;
+  std::string name;
+  int file, saved;
+  Redirect(int which) : fd(which), name(capture_file_name()) {
+    file = cap_open(name.c_str());
+    if (file < 0)
+      throw std::runtime_error("cannot create " + name);
+    saved = cap_dup(fd);
+    cap_dup2(file, fd);
+  }
+  void restore(std::string *text) {
+    cap_dup2(saved, fd);
+    cap_close(saved);
+    cap_close(file);
+    std::ifstream in(name, std::ios::binary);
+    text->assign(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
+    in.close();
+    std::error_code ignored;
+    fs::remove(name, ignored);
+  }
+};
+
+int spawn_capture(const char *path, const char *const *quoted_argv, std::string *out,
+                  std::string *err) {
   std::cout.flush();
   fflush(stdout);
-  // The child inherits descriptor 1; the Windows runtime hands its whole
-  // descriptor table to the child, so this works there as well.
-  const int saved = cap_dup(1);
-  cap_dup2(file, 1);
+  fflush(stderr);
+  // The child inherits descriptors 1 and 2; the Windows runtime hands its
+  // whole descriptor table to the child, so this works there as well.
+  Redirect out_file(1);
+  std::unique_ptr<Redirect> err_file(err ? new Redirect(2) : nullptr);
   const int status = rt_spawnv_wait(path, quoted_argv);
-  cap_dup2(saved, 1);
-  cap_close(saved);
-  cap_close(file);
-
-  std::ifstream in(name, std::ios::binary);
-  out->assign(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
-  in.close();
-  std::error_code ignored;
-  fs::remove(name, ignored);
+  if (err_file)
+    err_file->restore(err);
+  out_file.restore(out);
   return status;
 }
 
-int run_capture(const char *path, const std::vector<std::string> &args, std::string *out) {
+int run_capture(const char *path, const std::vector<std::string> &args, std::string *out,
+                std::string *err) {
   std::vector<char *> quoted;
   quoted.push_back(quote_argument(path, malloc));
   for (const std::string &arg : args)
     quoted.push_back(quote_argument(arg.c_str(), malloc));
   quoted.push_back(nullptr);
-  const int status = spawn_capture(path, quoted.data(), out);
+  const int status = spawn_capture(path, quoted.data(), out, err);
   for (char *q : quoted)
     free(q);
   return status;
