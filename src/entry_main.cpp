@@ -37,10 +37,6 @@ char perl_fulllib[TEV_MORL_ENTRY_MAX_PATH];
 char l_env_assign[L_ENV_BUFFER_SIZE];
 char l_env_value[L_ENV_BUFFER_SIZE];
 
-// A bounded composition fits only with its terminator: the formatter gives -1
-// for a longer text and the buffer size for an exactly as long one.
-static int l_fits(int written, size_t size) { return written >= 0 && (size_t)written < size; }
-
 // ---------------------------------------------------------------------------
 // Program name, error store and fatal report
 // ---------------------------------------------------------------------------
@@ -164,7 +160,7 @@ int l_scan_arguments(int argc, char **argv) {
 
 int l_setenv(const char *name, const char *value) {
   const int written = rt_snprintf(l_env_assign, L_ENV_BUFFER_SIZE, "%s=%s", name, value);
-  if (!l_fits(written, L_ENV_BUFFER_SIZE)) {
+  if (!rt_fits(written, L_ENV_BUFFER_SIZE)) {
     printf("Environment variable %s is too long\n", name);
     l_env_assign[L_ENV_BUFFER_SIZE - 1] = '\0';
   }
@@ -178,7 +174,7 @@ int l_prepend_path(const char *name, const char *value) {
   if (!old)
     return l_setenv(name, value);
   const int written = rt_snprintf(l_env_value, L_ENV_BUFFER_SIZE, "%s;%s", value, old);
-  if (!l_fits(written, L_ENV_BUFFER_SIZE))
+  if (!rt_fits(written, L_ENV_BUFFER_SIZE))
     return 0;
   return l_setenv(name, l_env_value);
 }
@@ -253,7 +249,7 @@ static void l_locate_perl(char *argv0) {
     if (!get_absolute_path(l_perl_override, perl_exe)) {
       const int written = rt_snprintf(
           l_msg, sizeof l_msg, "Can't find the specified Perl executable: %s", l_perl_override);
-      if (!l_fits(written, sizeof l_msg))
+      if (!rt_fits(written, sizeof l_msg))
         l_msg[sizeof l_msg - 1] = '\0';
       l_store_error(l_msg, nullptr);
       l_fatal_environment_error(argv0);
@@ -306,7 +302,7 @@ static char *l_locate_installation(char *argv0) {
 static void l_compose_script(const char *command, char *script) {
   const int written =
       rt_snprintf(script, TEV_MORL_ENTRY_MAX_PATH, "%s/share/lib/perl/tev/%s.pl", sdk, command);
-  if (!l_fits(written, TEV_MORL_ENTRY_MAX_PATH)) {
+  if (!rt_fits(written, TEV_MORL_ENTRY_MAX_PATH)) {
     printf("%s: Could not launch internal command: The path to %s is too long.\n", command, sdk);
     exit(2);
   }
@@ -324,7 +320,7 @@ static void l_compose_script(const char *command, char *script) {
 static void l_version_query(void) {
   char query[L_VERSION_QUERY_SIZE];
   const int written = rt_snprintf(query, sizeof query, "\"%s\" -v", perl_exe);
-  if (!l_fits(written, sizeof query))
+  if (!rt_fits(written, sizeof query))
     return;
   // The query writes to our standard output: what is buffered goes first.
   fflush(stdout);

@@ -45,6 +45,10 @@ int rt_snprintf(char *buf, size_t size, const char *fmt, ...)
 #endif
     ;
 
+// Whether an rt_snprintf result means the text fit with its terminator: -1
+// and the buffer's size both mean it did not.
+inline int rt_fits(int written, size_t size) { return written >= 0 && (size_t)written < size; }
+
 // _stricmp: ASCII case-insensitive compare.
 int rt_stricmp(const char *a, const char *b);
 

@@ -147,11 +147,6 @@ LOCATOR_PRINTF_LIKE static void trace(const char *fmt, ...) {
   va_end(ap);
 }
 
-// The legacy formatter leaves no terminator when the text reaches the size.
-static int composed_fits(int written, size_t size) {
-  return written >= 0 && (size_t)written < size;
-}
-
 // Appends at most what a path buffer still holds, so buf never exceeds 4095
 // characters.
 static void append_to_path(char *buf, const char *suffix) {
@@ -247,7 +242,7 @@ void locate_executable(const char **my_executable_ptr, char *out, size_t len) {
   char exe_name[TEV_MORL_ENTRY_MAX_PATH];
   // Callers keep names to 4091 characters; a longer one gets no second try
   // rather than an unterminated name.
-  if (!composed_fits(rt_snprintf(exe_name, sizeof exe_name, "%s.exe", name), sizeof exe_name))
+  if (!rt_fits(rt_snprintf(exe_name, sizeof exe_name, "%s.exe", name), sizeof exe_name))
     return;
   const char *exe_ptr = exe_name;
   search_executable_in_path(&exe_ptr, out, len);
@@ -305,7 +300,7 @@ LOCATOR_OWN_FRAME static char *report_missing_sdk_subdir(char *path, uint64_t si
   LOCATOR_ASSERT(39 + strlen(desc) + strlen(path) < sizeof msg);
   const int written =
       rt_snprintf(msg, sizeof msg, "Could not find SDK internal %s directory %s", desc, path);
-  if (!composed_fits(written, sizeof msg))
+  if (!rt_fits(written, sizeof msg))
     msg[sizeof msg - 1] = '\0';
   return report_failure(path, size, cb, user, msg);
 }
@@ -368,7 +363,7 @@ static const char *find_sdk_dir(const query_args *q, tev_morl_entry_request requ
   trace(r->entry_trace, (void *)q->buf);
   char subdir[50];
   const int written = rt_snprintf(subdir, sizeof subdir, r->subdir_format, get_platform_name());
-  LOCATOR_ASSERT(composed_fits(written, sizeof subdir));
+  LOCATOR_ASSERT(rt_fits(written, sizeof subdir));
   if (!find_sdk_subdir(q->exe, q->buf, q->size, q->cb, q->user, subdir, r->desc))
     return fail(q, r->failure);
   if (request == SDK_PERL && !append_perl_executable(q))
@@ -451,7 +446,7 @@ LOCATOR_OWN_FRAME static const char *report_tallova_not_found(const query_args *
                              "To fix the problem, add tallova bin directory to the PATH.";
   char msg[TEV_MORL_ENTRY_MAX_PATH + 100];
   int written = rt_snprintf(msg, sizeof msg, "%s%s%s", head, q->resolved, tail);
-  if (!composed_fits(written, sizeof msg)) {
+  if (!rt_fits(written, sizeof msg)) {
     // The path is too long for the message: keep both of its ends and the
     // head and the tail whole.
     const size_t room = sizeof msg - 1 - (sizeof head - 1) - (sizeof tail - 1) - 3;
@@ -460,7 +455,7 @@ LOCATOR_OWN_FRAME static const char *report_tallova_not_found(const query_args *
     const size_t back = room - front;
     written = rt_snprintf(msg, sizeof msg, "%s%.*s...%s%s", head, (int)front, q->resolved,
                           q->resolved + path_len - back, tail);
-    if (!composed_fits(written, sizeof msg))
+    if (!rt_fits(written, sizeof msg))
       msg[sizeof msg - 1] = '\0';
   }
   return fail(q, msg);
