@@ -316,7 +316,8 @@ static void l_compose_script(const char *command, char *script) {
 }
 
 // The interpreter's path is quoted so that a directory with blanks in it
-// does not split the command; a path too long for the buffer runs nothing.
+// does not split the command (rt_system keeps the quotes intact through cmd);
+// a path too long for the buffer runs nothing.
 static void l_version_query(void) {
   char query[L_VERSION_QUERY_SIZE];
   const int written = rt_snprintf(query, sizeof query, "\"%s\" -v", perl_exe);
@@ -324,7 +325,7 @@ static void l_version_query(void) {
     return;
   // The query writes to our standard output: what is buffered goes first.
   fflush(stdout);
-  const int ignored = system(query);
+  const int ignored = rt_system(query);
   (void)ignored;
 }
 

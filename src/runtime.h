@@ -37,6 +37,15 @@ int rt_putenv(const char *assignment);
 // natively a child ended by a signal gives 128 + the signal number.
 int rt_spawnv_wait(const char *path, const char *const *argv);
 
+// system: runs command through the platform's command interpreter and
+// returns what that gives back. cmd /c keeps the quotes of a line that begins
+// with one only when they enclose a lone program name free of & < > ( ) @ ^ |;
+// otherwise it strips the line's first and last quote, which splits a quoted
+// program path such as "C:\Program Files (x86)\p.exe". The Windows side
+// therefore wraps command in one more pair of quotes for cmd to strip; the
+// POSIX shell takes command as it is, since it would split the extra pair.
+int rt_system(const char *command);
+
 // _snprintf: the count written; -1 for a text longer than size and size for a
 // text exactly as long, in both cases without a terminator.
 int rt_snprintf(char *buf, size_t size, const char *fmt, ...)

@@ -150,6 +150,8 @@ int rt_spawnv_wait(const char *path, const char *const *argv) {
   return -1;
 }
 
+int rt_system(const char *command) { return system(command); }
+
 // A text that does not fit is cut to size bytes and left without a
 // terminator; the legacy runtime does the same.
 int rt_snprintf(char *buf, size_t size, const char *fmt, ...) {

@@ -5,6 +5,7 @@
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
+#include <string>
 
 #include <process.h>
 #include <sys/stat.h>
@@ -35,6 +36,13 @@ int rt_spawnv_wait(const char *path, const char *const *argv) {
   if (!path || !argv)
     return -1;
   return (int)_spawnv(_P_WAIT, path, argv);
+}
+
+int rt_system(const char *command) {
+  if (!command)
+    return system(nullptr);
+  const std::string line = "\"" + std::string(command) + "\"";
+  return system(line.c_str());
 }
 
 // _vsnprintf, not vsnprintf: MinGW may route the latter to its own C99

@@ -42,8 +42,8 @@ struct Outcome {
   std::string out; // line ends as '\n'
   std::string err;
   int status;
-  Outcome(const std::string &exe, const Lines &args)
-      : status(run_capture(exe.c_str(), args, &out, &err)) {
+  Outcome(const std::string &exe, const Lines &args, const char *argv0 = nullptr)
+      : status(run_capture(exe.c_str(), args, &out, &err, argv0)) {
     EXPECT_EQ(err, "") << exe;
     for (size_t at = out.find("\r\n"); at != std::string::npos; at = out.find("\r\n", at))
       out.erase(at, 1);
@@ -229,16 +229,29 @@ TEST_F(LauncherRun, ChildGetsItsWordsEnvironmentAndStatus) {
   }
 }
 
+// How a row starts the launcher: as the bare name "zud" from a working
+// directory too deep for its absolute form, and with tracing on.
+enum Start { DEEP = 1, TRACED = 2 };
+
 TEST_F(LauncherRun, FailuresEndWithTheirOwnStatusAndMessage) {
   // Too long for an absolute form; the stored message keeps 4095 characters.
   const std::string long_perl(5000, 'p');
+  const std::string no_self = fatal("zud", "Tavrin Runtime Environment",
+                                    {"Could not resolve absolute path to command"});
   struct Row {
     int parts;
     std::string args;
     int status;
-    std::string expected; // '@' stands for the root
+    std::string expected; // '@' stands for the root, '^' the inherited PATH
+    int start = 0;
   };
   const std::vector<Row> rows = {
+      {kSdk, "", 1, no_self, DEEP},
+      {kSdk, "", 1,
+       " PATH is '^'\n component '^'\n looking at '^/zud'\n PATH is '^'\n component '^'\n"
+       " looking at '^/zud.exe'\nresolved: zud\nfinding: SELF %p\nfinding: SELF --> fail\n" +
+           no_self,
+       DEEP | TRACED},
       {0, "", 1,
        fatal("zud", "Tavrin Runtime Environment",
              {"Could not find root directory for the SDK:  could not find the 'share' directory"})},
@@ -258,11 +271,26 @@ TEST_F(LauncherRun, FailuresEndWithTheirOwnStatusAndMessage) {
              {("Can't find the specified Perl executable: " + long_perl).substr(0, 4095)})},
   };
   for (const Row &row : rows) {
+    if ((row.start & DEEP) && !kLongPaths)
+      continue;
     TempTree tree;
     const std::string root = lay_out_sdk(tree, row.parts);
-    const Outcome r(add_launcher(tree, row.parts, "zud"), words(row.args));
+    const std::string exe = add_launcher(tree, row.parts, "zud");
+    set("ZUDL_ENTRY_DEBUG", row.start & TRACED ? "1" : "");
+    const fs::path cwd = fs::current_path();
+    if (row.start & DEEP) {
+      // 4094 characters: with "/zud" more than a path may have.
+      const std::string dirs = padding(4094 - tree.root().size(), 'w');
+      const std::string deep = tree.path(dirs.substr(0, dirs.size() - 1));
+      ASSERT_EQ(deep.size(), 4094u);
+      fs::create_directories(fs::u8path(deep));
+      fs::current_path(fs::u8path(deep));
+    }
+    const Outcome r(exe, words(row.args), row.start & DEEP ? "zud" : nullptr);
+    fs::current_path(cwd);
     EXPECT_EQ(r.status, row.status) << row.args.substr(0, 40);
-    EXPECT_EQ(r.out, expand(row.expected, root)) << row.args.substr(0, 40);
+    EXPECT_EQ(row.start & TRACED ? masked(r.out) : r.out, expand(row.expected, root))
+        << row.args.substr(0, 40);
   }
 }
 
@@ -367,25 +395,39 @@ TEST_F(LauncherRun, DebugRunTracesEveryDecision) {
   }
 }
 
-// The version query quotes the interpreter's path, so a blank in it does no
-// harm; a path too long for the query's command runs no query at all.
-TEST_F(LauncherRun, VersionQueryTakesAnInterpreterPathWithBlanks) {
-  for (size_t length : {0, 506, 507}) { // 0: as short as the tree allows
-    if (length && !kLongPaths)
+// The version query quotes the interpreter's path and keeps the quotes
+// through cmd, so blanks, parentheses and '&' in it do no harm, and the trace
+// follows it unchanged; a path too long for the query's command runs none.
+TEST_F(LauncherRun, VersionQueryTakesAnyInterpreterPath) {
+  const struct {
+    const char *dir;
+    size_t length; // 0: as short as the tree allows
+  } rows[] = {{"with blank", 0},
+              {"Program Files (x86)", 0},
+              {"a & b", 0},
+              {"with blank", 506},
+              {"with blank", 507}};
+  for (const auto &row : rows) {
+    if (row.length && !kLongPaths)
       continue;
     TempTree tree;
-    lay_out_sdk(tree, SHARE | SDK_BIN_DIR);
+    const std::string root = lay_out_sdk(tree, SHARE | SDK_BIN_DIR);
     const std::string zud = add_launcher(tree, SDK_BIN_DIR, "zud");
-    std::string rel = "with blank/perl.exe";
-    if (length)
-      rel = "with blank/" + padding(length - tree.path(rel).size(), 'p') + "perl.exe";
+    std::string rel = std::string(row.dir) + "/perl.exe";
+    if (row.length)
+      rel = std::string(row.dir) + "/" + padding(row.length - tree.path(rel).size(), 'p') +
+            "perl.exe";
     const std::string perl = add(tree, rel, ARGV_ECHO_EXE);
-    ASSERT_TRUE(!length || perl.size() == length);
+    ASSERT_TRUE(!row.length || perl.size() == row.length);
     set("ZUDL_ENTRY_DEBUG", "1");
     const Outcome r(zud, {"--perl", perl});
-    EXPECT_EQ(r.status, 0) << length;
-    EXPECT_EQ(r.out.find("argv[1]=<-v>") != std::string::npos, length < 507) << r.out;
-    EXPECT_NE(r.out.find("[0] " + perl + "\n"), std::string::npos) << length;
+    EXPECT_EQ(r.status, 0) << perl;
+    const Lines argv = {perl, script_of(root, "zud")};
+    const size_t query = r.out.find("argv[0]=<" + perl + ">\nargv[1]=<-v>\n");
+    const size_t trace = r.out.find(argument_trace(argv, false) + argument_trace(argv, true));
+    EXPECT_EQ(query != std::string::npos, row.length < 507) << r.out;
+    EXPECT_NE(trace, std::string::npos) << r.out;
+    EXPECT_TRUE(query == std::string::npos || query < trace) << r.out;
   }
 }
 

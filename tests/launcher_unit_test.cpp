@@ -152,12 +152,15 @@ TEST_F(Launcher, FatalReportNamesCommandAndProductThenEachStoredMessage) {
   };
   for (const Row &row : rows) {
     std::string argv0 = row.argv0;
+    reset_launcher_state();
+    l_sdk_bin_found = row.sdk_bin_found;
+    for (const std::string &message : row.messages)
+      l_store_error(message.c_str(), nullptr);
+    // Every report counts, kept or not.
+    EXPECT_EQ(l_error_count, (int)row.messages.size()) << row.argv0;
     EXPECT_EXIT(
         {
           to_stderr();
-          l_sdk_bin_found = row.sdk_bin_found;
-          for (const std::string &message : row.messages)
-            l_store_error(message.c_str(), nullptr);
           l_fatal_environment_error(&argv0[0]);
         },
         testing::ExitedWithCode(1), testing::MakeMatcher(new Output(row.expected)))

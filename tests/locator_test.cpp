@@ -5,6 +5,7 @@
 
 #include <cctype>
 #include <cstdio>
+#include <cstring>
 #include <filesystem>
 #include <fstream>
 #include <memory>
@@ -145,6 +146,9 @@ TEST_F(Locator, SearchOrderAndWhatItLeaves) {
        " PATH is '(unset)'\n PATH is '(unset)'\n"},
       {"", "", ";", "TOOL.eXe", false, "{T}/TOOL.eXe",
        " PATH is ';'\n component ''\n looking at '/TOOL.eXe'\n"},
+      // No absolute form against the current directory: nothing is left.
+      {"", "", "{T}/d1", "{X4080}", false, "",
+       " PATH is '{T}/d1'\n component '{T}/d1'\n PATH is '{T}/d1'\n component '{T}/d1'\n"},
       {"d1/v.2/t.sh.exe", "", "{T}/d1", "v.2/t.sh", true, "{T}/d1/v.2/t.sh.exe",
        " PATH is '{T}/d1'\n component '{T}/d1'\n looking at '{T}/d1/v.2/t.sh'\n PATH is '{T}/d1'\n "
        "component '{T}/d1'\n looking at '{T}/d1/v.2/t.sh.exe'\n"},
@@ -155,6 +159,8 @@ TEST_F(Locator, SearchOrderAndWhatItLeaves) {
     const std::string name = expand(row.name);
     const char *ptr = name.c_str();
     char out[TEV_MORL_ENTRY_MAX_PATH];
+    memset(out, 'x', sizeof out - 1);
+    out[sizeof out - 1] = '\0';
     testing::internal::CaptureStdout();
     locate_executable(&ptr, out, sizeof out);
     EXPECT_EQ(testing::internal::GetCapturedStdout(), expand(row.trace));
@@ -394,6 +400,8 @@ TEST_F(Locator, Requests) {
        "{T}/{R4085}/windows64", ""},
       {KIT, "TEV_TORMA_ROOT_OVERRIDE={T}/{R4086}", KEXE, TORMA, "",
        "Internal error: Path to TORMA override directory is too long"},
+      {"{R4064}/share/ {R4064}/windows64/lib/torma/windows64/", "", "{T}/{R4064}/zud", TORMA,
+       "{T}/{R4064}/windows64/lib/torma/windows64", ""},
       {"{R4065}/share/", "", "{T}/{R4065}/zud", TORMA, "", TOO_LONG},
       {"{R3910}/zud", "", "{T}/{R3910}/zud", TALLOVA, "", "{H}{T}/{R3910}/zud{E}"},
       // An SDK at the top of a drive: the bare drive designator.

@@ -84,9 +84,9 @@ int spawn_capture(const char *path, const char *const *quoted_argv, std::string 
 }
 
 int run_capture(const char *path, const std::vector<std::string> &args, std::string *out,
-                std::string *err) {
+                std::string *err, const char *argv0) {
   std::vector<char *> quoted;
-  quoted.push_back(quote_argument(path, malloc));
+  quoted.push_back(quote_argument(argv0 ? argv0 : path, malloc));
   for (const std::string &arg : args)
     quoted.push_back(quote_argument(arg.c_str(), malloc));
   quoted.push_back(nullptr);

@@ -13,9 +13,9 @@
 int spawn_capture(const char *path, const char *const *quoted_argv, std::string *out,
                   std::string *err = nullptr);
 
-// Quotes path (as argv[0]) and every word with quote_argument, then runs
+// Quotes argv0 (path when null) and every word with quote_argument, then runs
 // spawn_capture.
 int run_capture(const char *path, const std::vector<std::string> &args, std::string *out,
-                std::string *err = nullptr);
+                std::string *err = nullptr, const char *argv0 = nullptr);
 
 #endif
